@@ -24,6 +24,8 @@ void OpenUserStore(const QString& productName) {
 
 void OpenFile(const QString& path) { OpenStore() = std::make_unique<QSettings>(path, QSettings::IniFormat); }
 
+bool IsOpen() { return OpenStore() != nullptr; }
+
 QSettings& Store() {
   if (!OpenStore()) OpenStore() = std::make_unique<QSettings>();
   return *OpenStore();

@@ -32,6 +32,8 @@ namespace settingsstore {
 void OpenUserStore(const QString& productName);
 // Points the store at one INI file (tests and tools).
 void OpenFile(const QString& path);
+// True when a store has been opened.
+bool IsOpen();
 // The open store; opens the user store of the running product when none is open.
 QSettings& Store();
 // Writes pending changes to disk.

@@ -11,7 +11,12 @@ CZtDialogModeless::~CZtDialogModeless() {
   if (m_clearOwnerSlot) m_clearOwnerSlot();
 }
 
-void CZtDialogModeless::reject() { close(); }
+// Hides and schedules the deletion.  The close box and Escape arrive here
+// too (through QDialog's close handling), so every way out ends the same.
+void CZtDialogModeless::reject() {
+  hide();
+  deleteLater();
+}
 
 void CZtDialogModeless::changeEvent(QEvent* event) {
   QDialog::changeEvent(event);

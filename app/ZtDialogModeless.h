@@ -37,7 +37,8 @@ signals:
   void activated();
 
 protected:
-  // Cancel closes and destroys the dialog; a modeless dialog never ends modally.
+  // Cancel hides the dialog and deletes it from the event loop; a modeless
+  // dialog never ends modally.
   void reject() override;
   void changeEvent(QEvent* event) override;
   // Called when the dialog becomes the active window.

@@ -1,5 +1,8 @@
 #include "plugin_interface/ModelConversion.h"
 
+#include <sys/mman.h>
+
+#include <cstdint>
 #include <cstring>
 
 #include "plugin_interface/TextCodec.h"
@@ -31,6 +34,27 @@ private:
   void* m_address;
 };
 
+// Filling arrays of many megabytes is dominated by the page faults of their
+// first touch.  Asking for transparent huge pages before that touch makes
+// them few: on Linux with huge pages "madvise" or "always" a 2 MiB page
+// replaces 512 small faults.  Only the whole huge pages inside the array are
+// advised, so the hint never reaches memory that is not the array's; where
+// huge pages are not to be had, it changes nothing.
+void AdviseHugePages(void* address, size_t size) {
+  constexpr uintptr_t kHugePage = uintptr_t{2} << 20;
+  const auto begin = reinterpret_cast<uintptr_t>(address);
+  const uintptr_t first = (begin + kHugePage - 1) & ~(kHugePage - 1);
+  const uintptr_t last = (begin + size) & ~(kHugePage - 1);
+  if (last > first) madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
+}
+
+// Makes room for count entries in an empty vector before it is filled.
+template <typename T>
+void ReserveForFill(std::vector<T>& out, size_t count) {
+  out.reserve(count);
+  AdviseHugePages(out.data(), count * sizeof(T));
+}
+
 bool IndexInRange(int32_t index, uint32_t count) {
   return index >= 0 && static_cast<uint32_t>(index) < count;
 }
@@ -42,6 +66,7 @@ bool CopyVertices(HGLOBAL block, uint32_t count, std::vector<TZtVector3<float>>&
   LockedBlock locked(block);
   if (!locked.Holds(count, MODEL_EXCHANGE_VERTEX_SIZE)) return false;
   const auto* first = locked.As<TZtVector3<float>>();
+  ReserveForFill(out, count);
   out.assign(first, first + count);
   return true;
 }
@@ -61,6 +86,8 @@ bool CopyTriangles(const ModelExchangeRecord& record, CZtModel& model) {
   const TZtVector3<float>* vertices = model.vertices.data();
   const TZtVector3<float> up{0.0f, 0.0f, 1.0f};
 
+  ReserveForFill(model.triangles, count);
+  ReserveForFill(model.facetNormals, count);
   model.triangles.resize(count);
   model.facetNormals.resize(count);
   CZtIndexedTriangle* triangles = model.triangles.data();
@@ -122,6 +149,7 @@ bool CopyGroups(const ModelExchangeRecord& record, CZtModel& model) {
     const uint32_t* first = indices.As<uint32_t>();
     for (uint32_t i = 0; i < in.indexCount; ++i)
       if (first[i] >= record.triangleCount) return false;
+    ReserveForFill(group->triangleIndices, in.indexCount);
     group->triangleIndices.assign(first, first + in.indexCount);
   }
   return true;

@@ -72,18 +72,19 @@ void CPluginRegistry::Discover(const std::string& folder, const std::string& nam
   for (const std::string& path : MatchingFiles(folder, nameFilter)) {
     void* module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!module) continue;
-    if (BindImport(module) || BindExport(module) || (bindNcChecks && BindNcCheck(module))) continue;
+    if (BindImport(module, path) || BindExport(module, path) || (bindNcChecks && BindNcCheck(module, path))) continue;
     dlclose(module);
   }
 }
 
-bool CPluginRegistry::BindImport(void* module) {
+bool CPluginRegistry::BindImport(void* module, const std::string& path) {
   const auto getFilterInfo = Lookup<GetFilterInfoFunction>(module, "GetFilterInfo");
   const auto isSupported = Lookup<IsSupportedFunction>(module, "IsSupported");
   const auto loadModel = Lookup<LoadModelFunction>(module, "LoadModel");
   if (!getFilterInfo || !isSupported || !loadModel) return false;
   ImportPluginEntry entry;
   entry.module = module;
+  entry.path = path;
   entry.isSupported = isSupported;
   entry.loadModel = loadModel;
   HGLOBAL filterText = nullptr, pattern = nullptr;
@@ -95,7 +96,7 @@ bool CPluginRegistry::BindImport(void* module) {
   return true;
 }
 
-bool CPluginRegistry::BindExport(void* module) {
+bool CPluginRegistry::BindExport(void* module, const std::string& path) {
   const auto getFilterInfo = Lookup<GetFilterInfoFunction>(module, "GetFilterInfo");
   const auto getDefExt = Lookup<GetDefExtFunction>(module, "GetDefExt");
   const auto isSupported = Lookup<IsSupportedFunction>(module, "IsSupported");
@@ -103,6 +104,7 @@ bool CPluginRegistry::BindExport(void* module) {
   if (!getFilterInfo || !getDefExt || !isSupported || !saveModel) return false;
   ExportPluginEntry entry;
   entry.module = module;
+  entry.path = path;
   entry.isSupported = isSupported;
   entry.saveModel = saveModel;
   HGLOBAL filterText = nullptr, pattern = nullptr, extension = nullptr;
@@ -115,12 +117,13 @@ bool CPluginRegistry::BindExport(void* module) {
   return true;
 }
 
-bool CPluginRegistry::BindNcCheck(void* module) {
+bool CPluginRegistry::BindNcCheck(void* module, const std::string& path) {
   const auto getPluginInfo = Lookup<GetPluginInfoFunction>(module, "GetPluginInfo");
   const auto checkNcCode = Lookup<CheckNcCodeFunction>(module, "CheckNcCode");
   if (!getPluginInfo || !checkNcCode) return false;
   NcCheckPluginEntry entry;
   entry.module = module;
+  entry.path = path;
   entry.checkNcCode = checkNcCode;
   HGLOBAL name = nullptr, description = nullptr;
   if (getPluginInfo(&name, &description, &entry.referenceValue)) {

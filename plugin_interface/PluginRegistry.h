@@ -14,6 +14,7 @@
 
 struct ImportPluginEntry {
   void* module = nullptr;
+  std::string path;  // the library file
   std::wstring filterText;
   std::wstring pattern;
   IsSupportedFunction isSupported = nullptr;
@@ -22,6 +23,7 @@ struct ImportPluginEntry {
 
 struct ExportPluginEntry {
   void* module = nullptr;
+  std::string path;  // the library file
   std::wstring filterText;
   std::wstring pattern;
   std::wstring defaultExtension;
@@ -31,6 +33,7 @@ struct ExportPluginEntry {
 
 struct NcCheckPluginEntry {
   void* module = nullptr;
+  std::string path;  // the library file
   std::wstring name;
   CheckNcCodeFunction checkNcCode = nullptr;
   std::wstring description;
@@ -59,9 +62,9 @@ public:
   std::vector<NcCheckPluginEntry> ncCheckPlugins;
 
 private:
-  bool BindImport(void* module);
-  bool BindExport(void* module);
-  bool BindNcCheck(void* module);
+  bool BindImport(void* module, const std::string& path);
+  bool BindExport(void* module, const std::string& path);
+  bool BindNcCheck(void* module, const std::string& path);
 };
 
 // Reads a text block handed over by a plug-in (UTF-8, NUL-terminated within

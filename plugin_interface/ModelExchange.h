@@ -14,7 +14,10 @@
  *
  * The declarations are plain C.  A plug-in compiles MemoryBlock.cpp and
  * ModelExchange.cpp from this folder into itself; the blocks come from the
- * process heap that the viewer and every plug-in share.
+ * process heap that the viewer and every plug-in share.  The layout of a
+ * block (a 32-byte header of magic, size and lock count, then the data) is
+ * therefore part of the binary interface, as the record layouts are: it
+ * never changes, so plug-ins built against this header keep working.
  */
 #ifndef PILVO_MODEL_EXCHANGE_H
 #define PILVO_MODEL_EXCHANGE_H

@@ -5,8 +5,8 @@
 #include "geometry/ZtModel.h"
 
 // Signed volume: the sum of c . (a x b) over every triangle (a, b, c) whose
-// three vertex indices lie in the vertex array, evaluated and summed in float
-// in triangle order, divided by 6.  Triangles wound counter-clockwise seen
+// three vertex indices lie in the vertex array, evaluated and summed in double
+// and divided by 6, then stored as float.  Triangles wound counter-clockwise seen
 // from outside count positive; degenerate ones add 0; triangles with an index
 // of -1 or outside the vertex array are skipped.  The position offset is not
 // used.  False only when model or volume is null; no triangle gives 0.

@@ -38,4 +38,4 @@ echo "== full build and tests"
 cmake -S . -B build -G Ninja > /dev/null
 cmake --build build
 cd build
-xvfb-run -a -s "-screen 0 1280x1024x24" ctest --output-on-failure -j"$(nproc)"
+xvfb-run -a -n 150 -s "-screen 0 1280x1024x24" ctest --output-on-failure -j"$(nproc)"

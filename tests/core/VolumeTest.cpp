@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <clocale>
 #include <cmath>
 #include <cstdio>
@@ -117,6 +118,37 @@ TEST(ComputeModelVolume, ClosedModelsGiveTheirVolumeAndOpenOnesAreRefused) {
   float volume = 0;
   EXPECT_FALSE(ComputeModelVolume(nullptr, &volume));
   EXPECT_FALSE(ComputeModelVolume(cases[0].model.get(), nullptr));
+}
+
+TEST(SignedVolume, ManyFacetsFarFromTheOriginSumWithoutDriftInAnyOrder) {
+  // A cube of edge 1.37 far from the origin, each face cut into 100 x 100
+  // squares: 120000 facets whose determinants are about 1e7 each and cancel.
+  std::vector<Facet> facets;
+  const int n = 100;
+  const float o = 1234.567f, step = 0.0137f;
+  const auto square = [&](auto point) {
+    for (int i = 0; i < n; ++i)
+      for (int j = 0; j < n; ++j) {
+        const Point a = point(i, j), b = point(i + 1, j), c = point(i + 1, j + 1), d = point(i, j + 1);
+        facets.push_back({a.x, a.y, a.z, b.x, b.y, b.z, c.x, c.y, c.z});
+        facets.push_back({a.x, a.y, a.z, c.x, c.y, c.z, d.x, d.y, d.z});
+      }
+  };
+  const float far = o + n * step;
+  square([&](int i, int j) { return Point{o + j * step, o + i * step, o}; });    // z = o, normal -z
+  square([&](int i, int j) { return Point{o + i * step, o + j * step, far}; });  // z = far, normal +z
+  square([&](int i, int j) { return Point{o + i * step, o, o + j * step}; });    // y = o, normal -y
+  square([&](int i, int j) { return Point{o + j * step, far, o + i * step}; });  // y = far, normal +y
+  square([&](int i, int j) { return Point{o, o + j * step, o + i * step}; });    // x = o, normal -x
+  square([&](int i, int j) { return Point{far, o + i * step, o + j * step}; });  // x = far, normal +x
+  std::vector<Facet> shuffled = facets;
+  std::shuffle(shuffled.begin(), shuffled.end(), std::mt19937(7));
+  float inOrder = 0, outOfOrder = 0;
+  ASSERT_TRUE(ComputeModelVolume(StlStyleModel(facets).get(), &inOrder));
+  ASSERT_TRUE(ComputeModelVolume(StlStyleModel(shuffled).get(), &outOfOrder));
+  const double edge = double(far) - double(o);
+  EXPECT_NEAR(inOrder, edge * edge * edge, 1e-3);
+  EXPECT_EQ(inOrder, outOfOrder);
 }
 
 TEST(SignedVolume, SumsEveryTriangleWithIndicesInRangeWhetherClosedOrNot) {

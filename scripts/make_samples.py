@@ -127,10 +127,10 @@ def wedge(x0, y0, length, width, height):
     a, b, c = (x0, y0, 0.0), (x0 + length, y0, 0.0), (x0, y0, height)
     a2, b2, c2 = (x0, y0 + width, 0.0), (x0 + length, y0 + width, 0.0), (x0, y0 + width, height)
     return [
-        (a, c, b), (a2, b2, c2),  # triangular ends
-        (a, b, b2), (a, b2, a2),  # bottom
-        (a, a2, c2), (a, c2, c),  # back
-        (b, c, c2), (b, c2, b2),  # slope
+        (a, b, c), (a2, c2, b2),  # triangular ends
+        (a, b2, b), (a, a2, b2),  # bottom
+        (a, c2, a2), (a, c, c2),  # back
+        (b, c2, c), (b, b2, c2),  # slope
     ]
 
 
